@@ -1,0 +1,25 @@
+# zlib, libbz2 and liblzma as dep::zlib, dep::bz2, dep::lzma for both configurations.
+if(WIN32)
+  set(_mingw_deps "${LOADER_DEPS_DIR}/mingw")
+  if(NOT EXISTS "${_mingw_deps}/lib/libbz2.a" OR NOT EXISTS "${_mingw_deps}/lib/liblzma.a")
+    message(FATAL_ERROR "Cross-built libbz2/liblzma missing in ${_mingw_deps}: run scripts/setup.sh")
+  endif()
+  find_library(_zlib NAMES libz.a z REQUIRED)
+  find_path(_zlib_inc zlib.h REQUIRED)
+  add_library(dep::zlib STATIC IMPORTED GLOBAL)
+  set_target_properties(dep::zlib PROPERTIES IMPORTED_LOCATION "${_zlib}" INTERFACE_INCLUDE_DIRECTORIES "${_zlib_inc}")
+  add_library(dep::bz2 STATIC IMPORTED GLOBAL)
+  set_target_properties(dep::bz2 PROPERTIES IMPORTED_LOCATION "${_mingw_deps}/lib/libbz2.a"
+                        INTERFACE_INCLUDE_DIRECTORIES "${_mingw_deps}/include")
+  add_library(dep::lzma STATIC IMPORTED GLOBAL)
+  set_target_properties(dep::lzma PROPERTIES IMPORTED_LOCATION "${_mingw_deps}/lib/liblzma.a"
+                        INTERFACE_INCLUDE_DIRECTORIES "${_mingw_deps}/include"
+                        INTERFACE_COMPILE_DEFINITIONS LZMA_API_STATIC)
+else()
+  find_package(ZLIB REQUIRED)
+  find_package(BZip2 REQUIRED)
+  find_package(LibLZMA REQUIRED)
+  add_library(dep::zlib ALIAS ZLIB::ZLIB)
+  add_library(dep::bz2 ALIAS BZip2::BZip2)
+  add_library(dep::lzma ALIAS LibLZMA::LibLZMA)
+endif()

@@ -1,0 +1,25 @@
+# GoogleTest built in-tree, one test program per area, one ctest entry per program.
+enable_testing()
+if(WIN32)
+  # Windows test programs run under Wine with the prefix of this build tree.
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}/wineprefix")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+
+# loader_add_test(NAME src... [WINDOWS] [LIBS lib...]): WINDOWS tests exist only in the win32 build.
+function(loader_add_test name)
+  cmake_parse_arguments(T "WINDOWS" "" "LIBS" ${ARGN})
+  if(T_WINDOWS AND NOT WIN32)
+    return()
+  endif()
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main core ${T_LIBS})
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE testsupport winlib)
+  endif()
+  target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
