@@ -1,6 +1,10 @@
 # zlib, libbz2 and liblzma as dep::zlib, dep::bz2, dep::lzma for both configurations.
 if(WIN32)
-  set(_mingw_deps "${LOADER_DEPS_DIR}/mingw")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(_mingw_deps "${LOADER_DEPS_DIR}/mingw64")
+  else()
+    set(_mingw_deps "${LOADER_DEPS_DIR}/mingw32")
+  endif()
   if(NOT EXISTS "${_mingw_deps}/lib/libbz2.a" OR NOT EXISTS "${_mingw_deps}/lib/liblzma.a")
     message(FATAL_ERROR "Cross-built libbz2/liblzma missing in ${_mingw_deps}: run scripts/setup.sh")
   endif()

@@ -7,8 +7,9 @@ deps="${DEPS_DIR:-$here/build/deps}"
 
 need_pkgs=(cmake make g++ pkg-config git ca-certificates dpkg-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   libz-mingw-w64-dev
-  wine wine32:i386 xvfb x11-utils imagemagick file
+  wine wine32:i386 wine64 xvfb x11-utils imagemagick file
   googletest zlib1g-dev libbz2-dev liblzma-dev
   bzip2 xz-utils)
 
@@ -27,12 +28,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# libbz2 and liblzma for i686 Windows, cross-built from Debian's own source packages.
+# libbz2 and liblzma for Windows (i686 for the programs, x86_64 for test runs on machines that cannot
+# execute 32-bit code), cross-built from Debian's own source packages.
 mkdir -p "$deps"
-prefix="$deps/mingw"
-if [ ! -f "$prefix/lib/libbz2.a" ] || [ ! -f "$prefix/lib/liblzma.a" ]; then
-  src="$deps/src"
-  mkdir -p "$src/apt/lists/partial" "$src/apt/archives/partial" "$prefix/lib" "$prefix/include"
+src="$deps/src"
+fetch_sources() {
+  [ -f "$src/bzip2_1.0.8.orig.tar.gz" ] && [ -f "$src/xz-utils_5.4.1.orig.tar.xz" ] && return
+  mkdir -p "$src/apt/lists/partial" "$src/apt/archives/partial"
   # A private sources list, so the machine's apt configuration stays as it is.
   uri=$(grep -h -o -E 'https?://[^ ]*debian/?( |$)' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null | head -n1 | tr -d ' ' || true)
   uri=${uri:-http://deb.debian.org/debian}
@@ -41,27 +43,31 @@ if [ ! -f "$prefix/lib/libbz2.a" ] || [ ! -f "$prefix/lib/liblzma.a" ]; then
            -o Dir::State::Lists="$src/apt/lists" -o Dir::Cache::Archives="$src/apt/archives")
   apt-get "${aptopts[@]}" update -qq
   (cd "$src" && apt-get "${aptopts[@]}" -qq source --download-only bzip2 xz-utils >/dev/null)
-  cd "$src"
-  if [ ! -f "$prefix/lib/libbz2.a" ]; then
-    rm -rf bz && mkdir bz && tar -xf bzip2_1.0.8.orig.tar.gz -C bz --strip-components=1
-    (cd bz && for f in blocksort huffman crctable randtable compress decompress bzlib; do
-       i686-w64-mingw32-gcc-posix -O2 -D_FILE_OFFSET_BITS=64 -c $f.c -o $f.o; done
-     i686-w64-mingw32-ar rcs "$prefix/lib/libbz2.a" *.o && cp bzlib.h "$prefix/include/")
-  fi
-  if [ ! -f "$prefix/lib/liblzma.a" ]; then
-    rm -rf xz && mkdir xz && tar -xf xz-utils_5.4.1.orig.tar.xz -C xz --strip-components=1
-    cat > xz-toolchain.cmake <<'TC'
+}
+build_deps() {  # $1 = mingw triplet, $2 = install prefix
+  local host=$1 prefix=$2 work="$src/build-$1"
+  [ -f "$prefix/lib/libbz2.a" ] && [ -f "$prefix/lib/liblzma.a" ] && return
+  fetch_sources
+  rm -rf "$work" && mkdir -p "$work/bz" "$work/xz" "$prefix/lib" "$prefix/include"
+  tar -xf "$src/bzip2_1.0.8.orig.tar.gz" -C "$work/bz" --strip-components=1
+  (cd "$work/bz" && for f in blocksort huffman crctable randtable compress decompress bzlib; do
+     "$host-gcc-posix" -O2 -D_FILE_OFFSET_BITS=64 -c $f.c -o $f.o; done
+   "$host-ar" rcs "$prefix/lib/libbz2.a" *.o && cp bzlib.h "$prefix/include/")
+  tar -xf "$src/xz-utils_5.4.1.orig.tar.xz" -C "$work/xz" --strip-components=1
+  cat > "$work/toolchain.cmake" <<TC
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR ${host%%-*})
+set(CMAKE_C_COMPILER $host-gcc-posix)
+set(CMAKE_RC_COMPILER $host-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/$host)
 TC
-    cmake -S xz -B xz-build -DCMAKE_TOOLCHAIN_FILE="$src/xz-toolchain.cmake" -DBUILD_SHARED_LIBS=OFF \
-      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
-    cmake --build xz-build --target liblzma -j2 >/dev/null
-    cp xz-build/liblzma.a "$prefix/lib/"
-    cp -r xz/src/liblzma/api/lzma.h xz/src/liblzma/api/lzma "$prefix/include/"
-  fi
-fi
+  cmake -S "$work/xz" -B "$work/xz-build" -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$work/xz-build" --target liblzma -j2 >/dev/null 2>&1
+  cp "$work/xz-build/liblzma.a" "$prefix/lib/"
+  cp -r "$work/xz/src/liblzma/api/lzma.h" "$work/xz/src/liblzma/api/lzma" "$prefix/include/"
+  rm -rf "$work"
+}
+build_deps i686-w64-mingw32 "$deps/mingw32"
+build_deps x86_64-w64-mingw32 "$deps/mingw64"
 echo "setup: done"
