@@ -1,0 +1,23 @@
+#include "BenchUtil.h"
+
+#include <random>
+
+std::vector<uint8_t> BenchData(size_t Size, unsigned Seed)
+{
+    std::mt19937 G(Seed);
+    std::vector<uint8_t> D(Size);
+    static const char Words[] = "loader distributive version section packer signature ";
+    for (size_t I = 0; I < Size; ++I)
+        D[I] = (I / 4096) % 2 ? static_cast<uint8_t>(G()) : static_cast<uint8_t>(Words[G() % (sizeof Words - 1)]);
+    return D;
+}
+
+void ReportRatio(const std::string& What, double Bytes, double OursSeconds, const std::string& BaselineName,
+                 double BaselineSeconds)
+{
+    double Ours = Bytes / OursSeconds / 1e6, Base = Bytes / BaselineSeconds / 1e6;
+    std::printf("%-28s %10.1f MB/s\n", What.c_str(), Ours);
+    std::printf("%-28s %10.1f MB/s\n", BaselineName.c_str(), Base);
+    std::printf("ratio %s / %s: %.2f\n", What.c_str(), BaselineName.c_str(), Ours / Base);
+    std::fflush(stdout);
+}
