@@ -82,16 +82,21 @@ void LogStrToFile(const std::string& S, const std::string& FileName)
     LogStrToFileEx(S, Name, Handle);
 }
 
+std::string FormatErrorRecordAt(const std::string& Message, int Year, int Month, int Day, int Hour, int Minute,
+                                int Second)
+{
+    std::string Sep = TimeSeparator();
+    char Date[32], Time[48];
+    wsprintfA(Date, "%02u.%02u.%04u, ", Day, Month, Year);
+    wsprintfA(Time, "%02u%s%02u%s%02u", Hour, Sep.c_str(), Minute, Sep.c_str(), Second);
+    return "\r\n" + std::string(Date) + Time + ", ERR: " + Message + "\r\n";
+}
+
 std::string FormatErrorRecord(const std::string& Message)
 {
     SYSTEMTIME T;
     GetLocalTime(&T);
-    std::string Sep = TimeSeparator();
-    char Date[32];
-    wsprintfA(Date, "%02u.%02u.%04u, ", T.wDay, T.wMonth, T.wYear);
-    char Time[32];
-    wsprintfA(Time, "%02u%s%02u%s%02u", T.wHour, Sep.c_str(), T.wMinute, Sep.c_str(), T.wSecond);
-    return "\r\n" + std::string(Date) + Time + ", ERR: " + Message + "\r\n";
+    return FormatErrorRecordAt(Message, T.wYear, T.wMonth, T.wDay, T.wHour, T.wMinute, T.wSecond);
 }
 
 void LogException(const std::exception& E, const std::string& FileName)

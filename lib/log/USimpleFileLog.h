@@ -13,8 +13,11 @@ class Exception;
 void LogStrToFileEx(const std::string& S, std::string& FileName, void*& Handle);
 // Opens, appends S (with rotation) and closes.
 void LogStrToFile(const std::string& S, const std::string& FileName);
-// The record CR LF "dd.mm.yyyy, hh:nn:ss, ERR: <message>" CR LF.
+// The record CR LF "dd.mm.yyyy, hh:nn:ss, ERR: <message>" CR LF, at the local time now or at a given one
+// (the colons are the system's time separator).
 std::string FormatErrorRecord(const std::string& Message);
+std::string FormatErrorRecordAt(const std::string& Message, int Year, int Month, int Day, int Hour, int Minute,
+                                int Second);
 void LogException(const std::exception& E, const std::string& FileName);
 // Shows the message in a task-modal error box first, then appends the record to loader.log.
 void ShowAndLogException(const std::exception& E);

@@ -101,8 +101,12 @@ void ConsoleWriteSeparator()
 
 bool FindCmdLineParam(const std::string& Name, bool TakeValue, std::string& Value)
 {
+    return FindParamIn(ProcessParams(), Name, TakeValue, Value);
+}
+
+bool FindParamIn(const std::vector<std::string>& Params, const std::string& Name, bool TakeValue, std::string& Value)
+{
     Value.clear();
-    std::vector<std::string> Params = ProcessParams();
     for (size_t I = 0; I < Params.size(); ++I) {
         if (!SameText(Params[I], Name)) continue;
         if (TakeValue && I + 1 < Params.size()) Value = Params[I + 1];

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Non-empty: creates FileName afresh (relative names against the current directory) and logs into
 // it; a file that cannot be created silently leaves logging to the console only. Empty: closes it.
@@ -22,6 +23,8 @@ const std::string& ConsoleLogFileName();
 // writes the dash. TakeValue: Value = the argument after the match (if any).
 bool FindCmdLineParam(const std::string& Name, bool TakeValue, std::string& Value);
 bool HasCmdLineParam(const std::string& Name);
+// The same look-up in a given argument list.
+bool FindParamIn(const std::vector<std::string>& Params, const std::string& Name, bool TakeValue, std::string& Value);
 
 // The resource Name of type "TEXT" in Module (an HMODULE; nullptr = the program). A missing resource
 // leaves Text unchanged when Silent and raises EAssertionFailed otherwise. At most 10240 bytes are

@@ -87,8 +87,11 @@ std::vector<TControlText> GetControlTexts(HWND Wnd)
 
 bool PressButton(HWND Wnd, const std::string& Text)
 {
+    // Standard buttons are also known by their command id: their captions follow the system's language.
+    int StdId = Text == "OK" ? IDOK : Text == "Cancel" ? IDCANCEL : Text == "Yes" ? IDYES : Text == "No" ? IDNO : 0;
     for (HWND C : Children(Wnd)) {
-        if (StripAmpersand(GetWindowTextOf(C)) != StripAmpersand(Text)) continue;
+        if (StripAmpersand(GetWindowTextOf(C)) != StripAmpersand(Text) && !(StdId && GetDlgCtrlID(C) == StdId))
+            continue;
         std::string Cls = GetClassNameOf(C);
         if (Cls != "Button" && Cls.find("Button") == std::string::npos) continue;
         // Message boxes and dialogs act on WM_COMMAND from the button; a click message alone

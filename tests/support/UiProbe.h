@@ -18,7 +18,8 @@ HWND WaitForTopWindow(const std::string& Caption, const std::string& ClassName, 
 std::string GetWindowTextOf(HWND Wnd);
 std::string GetClassNameOf(HWND Wnd);
 std::vector<TControlText> GetControlTexts(HWND Wnd);
-// Presses the button whose text (without "&") equals Text; false when there is none.
+// Presses the button whose text (without "&") equals Text, or for "OK", "Cancel", "Yes", "No" the
+// button with that standard command id; false when there is none.
 bool PressButton(HWND Wnd, const std::string& Text);
 // Types the characters of Keys into the window; "{ENTER}", "{ESC}", "{TAB}" are the named keys.
 void SendKeysTo(HWND Wnd, const std::string& Keys);
