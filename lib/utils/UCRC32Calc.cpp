@@ -3,6 +3,11 @@
 #include <array>
 #include <cstring>
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <immintrin.h>
+#define CRC32_HAVE_CLMUL 1
+#endif
+
 #include "platform/Classes.h"
 #include "utils/UFileMapView.h"
 
@@ -33,12 +38,8 @@ inline uint32_t Load32(const uint8_t* P)
            static_cast<uint32_t>(P[3]) << 24;
 }
 
-} // namespace
-
-uint32_t CRC32Update(uint32_t Crc, const void* Buf, int32_t Len)
+uint32_t UpdateByTables(uint32_t Crc, const uint8_t* P, size_t N)
 {
-    const uint8_t* P = static_cast<const uint8_t*>(Buf);
-    size_t N = Len > 0 ? static_cast<size_t>(Len) : 0;
     while (N >= 8) {
         uint32_t A = Load32(P) ^ Crc;
         uint32_t B = Load32(P + 4);
@@ -49,6 +50,83 @@ uint32_t CRC32Update(uint32_t Crc, const void* Buf, int32_t Len)
     }
     while (N--) Crc = (Crc >> 8) ^ Tables[0][(Crc ^ *P++) & 0xFF];
     return Crc;
+}
+
+#ifdef CRC32_HAVE_CLMUL
+
+// Carry-less multiplication folds 64 bytes per step and reduces the 128-bit remainder with a Barrett
+// step at the end; the constants are x^n mod P for the reflected polynomial. Same result as the tables.
+#define CLMUL_TARGET __attribute__((target("pclmul,sse4.1")))
+
+CLMUL_TARGET inline __m128i Load(const uint8_t* Q)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Q));
+}
+
+// X times the two constants of K (low and high halves separately), plus the next block.
+CLMUL_TARGET inline __m128i Fold(__m128i X, __m128i K, __m128i Next)
+{
+    __m128i Lo = _mm_clmulepi64_si128(X, K, 0x00);
+    __m128i Hi = _mm_clmulepi64_si128(X, K, 0x11);
+    return _mm_xor_si128(_mm_xor_si128(Lo, Hi), Next);
+}
+
+CLMUL_TARGET uint32_t UpdateByClmul(uint32_t Crc, const uint8_t* P, size_t N)
+{
+    const __m128i K1K2 = _mm_set_epi64x(0x1c6e41596LL, 0x154442bd4LL);
+    const __m128i K3K4 = _mm_set_epi64x(0x0ccaa009eLL, 0x1751997d0LL);
+    const __m128i K5 = _mm_set_epi64x(0, 0x163cd6124LL);
+    const __m128i Poly = _mm_set_epi64x(0x1F7011641LL, 0x1DB710641LL);
+    const __m128i Mask32 = _mm_set_epi32(0, 0, 0, -1);
+    __m128i X0 = _mm_xor_si128(Load(P), _mm_cvtsi32_si128(static_cast<int>(Crc)));
+    __m128i X1 = Load(P + 16), X2 = Load(P + 32), X3 = Load(P + 48);
+    P += 64;
+    N -= 64;
+    while (N >= 64) {
+        X0 = Fold(X0, K1K2, Load(P));
+        X1 = Fold(X1, K1K2, Load(P + 16));
+        X2 = Fold(X2, K1K2, Load(P + 32));
+        X3 = Fold(X3, K1K2, Load(P + 48));
+        P += 64;
+        N -= 64;
+    }
+    __m128i X = Fold(X0, K3K4, X1);
+    X = Fold(X, K3K4, X2);
+    X = Fold(X, K3K4, X3);
+    while (N >= 16) {
+        X = Fold(X, K3K4, Load(P));
+        P += 16;
+        N -= 16;
+    }
+    // 128 -> 64 bits.
+    X = _mm_xor_si128(_mm_clmulepi64_si128(X, K3K4, 0x10), _mm_srli_si128(X, 8));
+    // 96 -> 64 bits.
+    X = _mm_xor_si128(_mm_srli_si128(X, 4), _mm_clmulepi64_si128(_mm_and_si128(X, Mask32), K5, 0x00));
+    // Barrett reduction to 32 bits.
+    __m128i T = _mm_clmulepi64_si128(_mm_and_si128(X, Mask32), Poly, 0x10);
+    T = _mm_clmulepi64_si128(_mm_and_si128(T, Mask32), Poly, 0x00);
+    X = _mm_xor_si128(X, T);
+    return UpdateByTables(static_cast<uint32_t>(_mm_extract_epi32(X, 1)), P, N);
+}
+
+bool HaveClmul()
+{
+    static const bool Have = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+    return Have;
+}
+
+#endif
+
+} // namespace
+
+uint32_t CRC32Update(uint32_t Crc, const void* Buf, int32_t Len)
+{
+    const uint8_t* P = static_cast<const uint8_t*>(Buf);
+    size_t N = Len > 0 ? static_cast<size_t>(Len) : 0;
+#ifdef CRC32_HAVE_CLMUL
+    if (N >= 64 && HaveClmul()) return UpdateByClmul(Crc, P, N);
+#endif
+    return UpdateByTables(Crc, P, N);
 }
 
 uint32_t CRC32OfBuffer(const void* Buf, int32_t Len)

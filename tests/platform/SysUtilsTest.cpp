@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/Classes.h"
 #include "platform/SysUtils.h"
 
@@ -87,4 +89,10 @@ TEST(Streams, ShortReadRaisesReadError)
     } catch (const EReadError& E) {
         EXPECT_EQ(E.Message(), "Stream read error");
     }
+}
+
+// Lets anyone prove that a failing test fails the run: LOADER_FAIL_ON_PURPOSE=1 make test.
+TEST(Harness, FailsWhenAskedTo)
+{
+    EXPECT_EQ(std::getenv("LOADER_FAIL_ON_PURPOSE"), nullptr) << "failing on purpose, as asked";
 }
