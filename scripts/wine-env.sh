@@ -36,7 +36,9 @@ start)
     echo ":$n" > "$prefix/.display"
     break
   done
-  DISPLAY=$(cat "$prefix/.display") "$WINE_SERVER" -p
+  # In the background: a server already running for this prefix makes a second one wait forever.
+  DISPLAY=$(cat "$prefix/.display") "$WINE_SERVER" -p &
+  disown
   ;;
 stop)
   "$WINE_SERVER" -k 2>/dev/null || true
