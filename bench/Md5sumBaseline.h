@@ -1,0 +1,98 @@
+// md5sum on a file, for the digest benchmarks: natively a child process; under Wine the same Linux
+// program started through Wine's launch of Unix executables. The start-up cost of the program is
+// measured on an empty file and taken off, so that only its hashing is compared.
+// Header-only: every bench_*.cpp is a program of its own.
+#pragma once
+
+#include <string>
+#include <cstdio>
+#include <cstdlib>
+
+#include "BenchUtil.h"
+#include "platform/Classes.h"
+#include "utils/UFileUtils.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace Md5sumDetail {
+
+#ifdef _WIN32
+inline std::string UnixName(const std::string& FileName)
+{
+    using TGetUnixName = char*(__cdecl*)(const wchar_t*);
+    auto F = reinterpret_cast<TGetUnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!F) return "";
+    std::wstring W(FileName.begin(), FileName.end());
+    char* P = F(W.c_str());
+    if (!P) return "";
+    std::string S = P;
+    HeapFree(GetProcessHeap(), 0, P);
+    return S;
+}
+#endif
+
+} // namespace Md5sumDetail
+
+// md5sum's hex digest of FileName, or "" when md5sum cannot be started here (plain Windows).
+inline std::string RunMd5sum(const std::string& FileName)
+{
+#ifdef _WIN32
+    std::string Unix = Md5sumDetail::UnixName(FileName);
+    if (Unix.empty()) return "";
+    std::string OutName = GetTempDir() + "bench_md5sum.out";
+    SECURITY_ATTRIBUTES Sa = {sizeof Sa, nullptr, TRUE};
+    HANDLE Out = CreateFileA(OutName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &Sa, CREATE_ALWAYS, 0, nullptr);
+    if (Out == INVALID_HANDLE_VALUE) return "";
+    STARTUPINFOA Si = {};
+    Si.cb = sizeof Si;
+    Si.dwFlags = STARTF_USESTDHANDLES;
+    Si.hStdOutput = Out;
+    Si.hStdError = Out;
+    PROCESS_INFORMATION Pi;
+    std::string Cmd = "/usr/bin/md5sum \"" + Unix + "\"";
+    BOOL Ok = CreateProcessA(nullptr, Cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &Si, &Pi);
+    CloseHandle(Out);
+    if (!Ok) return "";
+    // Wine does not tie the handle of a Unix child to its end, so the end is seen in its output: md5sum
+    // writes its one line only when it has hashed the whole file.
+    CloseHandle(Pi.hThread);
+    CloseHandle(Pi.hProcess);
+    DWORD Start = GetTickCount();
+    for (;;) {
+        WIN32_FILE_ATTRIBUTE_DATA A;
+        if (GetFileAttributesExA(OutName.c_str(), GetFileExInfoStandard, &A) && A.nFileSizeLow > 32) break;
+        if (GetTickCount() - Start > 60000) return "";
+    }
+    std::vector<uint8_t> B;
+    for (;;) {
+        B = ReadFileBytes(OutName);
+        if (!B.empty() && B.back() == '\n') break;
+    }
+    DeleteFileA(OutName.c_str());
+    std::string S(B.begin(), B.end());
+#else
+    std::string Cmd = "md5sum '" + FileName + "' 2>/dev/null";
+    FILE* P = popen(Cmd.c_str(), "r");
+    if (!P) return "";
+    char Buf[256] = {};
+    size_t N = std::fread(Buf, 1, sizeof Buf - 1, P);
+    pclose(P);
+    std::string S(Buf, N);
+#endif
+    return S.size() >= 32 ? S.substr(0, 32) : "";
+}
+
+// Best seconds md5sum spends hashing FileName (start-up taken off); negative when it cannot run.
+inline double Md5sumSeconds(const std::string& FileName, int Rounds, std::string& Digest)
+{
+    std::string Empty = GetTempDir() + "bench_md5sum.empty";
+    WriteFileBytes(Empty, std::string());
+    if (RunMd5sum(Empty).empty()) return -1;
+    double StartUp = BestSeconds(Rounds, [&] { RunMd5sum(Empty); });
+    double Whole = BestSeconds(Rounds, [&] { Digest = RunMd5sum(FileName); });
+    std::remove(Empty.c_str());
+    return Whole - StartUp;
+}
