@@ -41,7 +41,9 @@ TBoxRun RunExpectingBox(const TLoaderTree& T, const std::string& Args)
 {
     TBoxRun R;
     auto Run = std::async(std::launch::async, [&] { return RunAndWait(Quoted(T.Exe) + " " + Args, T.Dir, 30000); });
-    HWND Box = WaitForTopWindow("", "#32770", 20000);
+    // Boxes of the loader carry its full path as caption, which also tells them from the windows of
+    // other test programs on the same display.
+    HWND Box = WaitForTopWindow(T.Exe, "#32770", 20000);
     if (Box) {
         R.BoxSeen = true;
         R.Caption = GetWindowTextOf(Box);
