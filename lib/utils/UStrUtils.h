@@ -15,6 +15,11 @@
 #include <string_view>
 #include <vector>
 
+// <windows.h> defines AnsiToOem as a macro for CharToOemA; this header removes it, so a file that
+// uses both includes this one after <windows.h>.
+#ifdef AnsiToOem
+#undef AnsiToOem
+#endif
 // Text converted from the ANSI code page to the OEM (console) code page, character for character.
 // Natively, where there is no system conversion, Cyrillic Windows-1251 is mapped to code page 866.
 std::string AnsiToOem(const std::string& Text);
