@@ -40,7 +40,62 @@ std::string StatusText(HRESULT Code)
     return Text;
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Error information that keeps the whole message: the system's own object stores the description up to
+// its first zero character, and unpacking reports quote raw bytes.
+class TErrorInfo final : public IErrorInfo {
+public:
+    TErrorInfo(const GUID& IID, const std::string& Description) : FIID(IID), FDescription(StringToOleStr(Description)) {}
+    ~TErrorInfo() { SysFreeString(FDescription); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override
+    {
+        if (!ppvObject) return E_POINTER;
+        *ppvObject = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IErrorInfo) return E_NOINTERFACE;
+        *ppvObject = static_cast<IErrorInfo*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&FRefCount)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        LONG N = InterlockedDecrement(&FRefCount);
+        if (N == 0) delete this;
+        return static_cast<ULONG>(N);
+    }
+    HRESULT STDMETHODCALLTYPE GetGUID(GUID* pGUID) override
+    {
+        if (!pGUID) return E_POINTER;
+        *pGUID = FIID;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetSource(BSTR* pBstrSource) override { return Empty(pBstrSource); }
+    HRESULT STDMETHODCALLTYPE GetDescription(BSTR* pBstrDescription) override
+    {
+        if (!pBstrDescription) return E_POINTER;
+        *pBstrDescription = SysAllocStringLen(FDescription, SysStringLen(FDescription));
+        return *pBstrDescription || !FDescription ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE GetHelpFile(BSTR* pBstrHelpFile) override { return Empty(pBstrHelpFile); }
+    HRESULT STDMETHODCALLTYPE GetHelpContext(DWORD* pdwHelpContext) override
+    {
+        if (!pdwHelpContext) return E_POINTER;
+        *pdwHelpContext = 0;
+        return S_OK;
+    }
+
+private:
+    static HRESULT Empty(BSTR* P)
+    {
+        if (!P) return E_POINTER;
+        *P = nullptr;
+        return S_OK;
+    }
+    LONG FRefCount = 1;
+    GUID FIID;
+    BSTR FDescription;
+};
+#else
 // The error information of the last failed call on this thread, as the system keeps it on Windows.
 struct TErrorInfo {
     bool Set = false;
@@ -114,20 +169,33 @@ BSTR StringToOleStr(const std::string& S)
 #endif
 }
 
-std::string OleStrToString(const OLECHAR* S)
+namespace {
+
+std::string WideToString(const OLECHAR* S, size_t Len)
 {
-    if (!S || !*S) return {};
+    if (!S || Len == 0) return {};
 #ifdef _WIN32
-    int Len = static_cast<int>(wcslen(S));
-    int N = WideCharToMultiByte(CP_ACP, 0, S, Len, nullptr, 0, nullptr, nullptr);
+    int N = WideCharToMultiByte(CP_ACP, 0, S, static_cast<int>(Len), nullptr, 0, nullptr, nullptr);
     std::string R(static_cast<size_t>(N), '\0');
-    WideCharToMultiByte(CP_ACP, 0, S, Len, R.data(), N, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, S, static_cast<int>(Len), R.data(), N, nullptr, nullptr);
     return R;
 #else
-    std::string R;
-    for (; *S; ++S) R += static_cast<char>(static_cast<unsigned char>(*S));
+    std::string R(Len, '\0');
+    for (size_t i = 0; i < Len; ++i) R[i] = static_cast<char>(static_cast<unsigned char>(S[i]));
     return R;
 #endif
+}
+
+} // namespace
+
+std::string OleStrToString(const OLECHAR* S)
+{
+    return S ? WideToString(S, wcslen(S)) : std::string();
+}
+
+std::string BStrToString(BSTR S)
+{
+    return WideToString(S, SysStringLen(S));
 }
 
 HRESULT SafeCallException(const GUID& ErrorIID) noexcept
@@ -136,20 +204,9 @@ HRESULT SafeCallException(const GUID& ErrorIID) noexcept
     try {
         std::string Message = CurrentErrorMessage(Code);
 #ifdef _WIN32
-        ICreateErrorInfo* Create = nullptr;
-        if (SUCCEEDED(CreateErrorInfo(&Create))) {
-            BSTR Text = StringToOleStr(Message);
-            Create->SetGUID(ErrorIID);
-            Create->SetDescription(Text);
-            Create->SetHelpContext(0);
-            SysFreeString(Text);
-            IErrorInfo* Info = nullptr;
-            if (SUCCEEDED(Create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&Info)))) {
-                SetErrorInfo(0, Info);
-                Info->Release();
-            }
-            Create->Release();
-        }
+        IErrorInfo* Info = new TErrorInfo(ErrorIID, Message);
+        SetErrorInfo(0, Info);
+        Info->Release();
 #else
         GErrorInfo.Set = true;
         GErrorInfo.IID = ErrorIID;
@@ -175,7 +232,7 @@ void SafeCallCheck(HRESULT Result, IUnknown* Obj, const GUID& IID)
             if (GetErrorInfo(0, &Info) == S_OK && Info) {
                 TBStr Text;
                 if (SUCCEEDED(Info->GetDescription(Text.Out()))) {
-                    Description = Text.ToString();
+                    Description = BStrToString(Text.Get());
                     HasInfo = true;
                 }
                 Info->Release();

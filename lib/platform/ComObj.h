@@ -124,7 +124,8 @@ void SafeCallCheck(HRESULT Result, IUnknown* Obj, const GUID& IID);
 
 // Text at the interface boundary: the program's 8-bit text to and from UTF-16.
 BSTR StringToOleStr(const std::string& S);
-std::string OleStrToString(const OLECHAR* S);
+std::string OleStrToString(const OLECHAR* S);  // up to the first zero character
+std::string BStrToString(BSTR S);              // the whole BSTR, zero characters included
 
 // Owns one BSTR handed out through an out parameter.
 class TBStr {
@@ -139,7 +140,7 @@ public:
         return &FStr;
     }
     BSTR Get() const { return FStr; }
-    std::string ToString() const { return OleStrToString(FStr); }
+    std::string ToString() const { return BStrToString(FStr); }
     void Reset()
     {
         if (FStr) SysFreeString(FStr);

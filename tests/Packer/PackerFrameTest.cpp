@@ -144,6 +144,26 @@ TEST(PackerInterface, FailureStatusCarriesTheTextNotTheClass)
         EXPECT_EQ(FirstLine(E.Message()), "TBZip2Packer.UnPackStreamEx: Stream read error");
     }
 
+#ifdef _WIN32
+    // What any COM client sees: the system's error information for the IPacker id, whole text.
+    TMemoryStream Short = StreamOf(TBytes("BZIP\0\x01", 6));
+    ASSERT_EQ(P->UnPackStreamEx(&Short, &Out, 0), E_UNEXPECTED);
+    IErrorInfo* Info = nullptr;
+    ASSERT_EQ(GetErrorInfo(0, &Info), S_OK);
+    GUID Id{};
+    TBStr Text, Source;
+    EXPECT_EQ(Info->GetGUID(&Id), S_OK);
+    EXPECT_TRUE(Id == IID_IPacker);
+    EXPECT_EQ(Info->GetDescription(Text.Out()), S_OK);
+    EXPECT_EQ(Info->GetSource(Source.Out()), S_OK);
+    Info->Release();
+    EXPECT_EQ(FirstLine(Text.ToString()), "TBZip2Packer.UnPackStreamEx: error -5");
+    std::string Whole = Text.ToString();
+    ASSERT_GE(Whole.size(), 8u);
+    EXPECT_EQ(Whole.substr(Whole.size() - 8), TBytes("\"BZIP\0\x01\"", 8));  // zero bytes survive
+    EXPECT_EQ(Source.ToString(), "");
+#endif
+
     // An error that carries a system status hands that status on.
     TComPtr<IPacker> Failing = Named("!oserror");
     EXPECT_EQ(Failing->PackStream(&Empty, &Out, 0), static_cast<HRESULT>(0x80070005u));
