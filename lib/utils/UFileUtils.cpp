@@ -421,7 +421,7 @@ int FindFiles(const std::string& Mask, std::vector<std::string>& List, bool Recu
     if (!D) return 0;
     while (dirent* E = readdir(D)) {
         std::string Name = E->d_name;
-        if (Name == "." || Name == ".." || fnmatch(Pattern.c_str(), Name.c_str(), FNM_PERIOD) != 0) continue;
+        if (Name == "." || Name == ".." || fnmatch(Pattern.c_str(), Name.c_str(), 0) != 0) continue;
         if (!IsDirectory(NativeDir + "/" + Name)) {
             List.push_back(Dir + Name);
             ++Count;

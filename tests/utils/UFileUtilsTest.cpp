@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "platform/Classes.h"
 #include "utils/UFileUtils.h"
@@ -180,17 +182,19 @@ TEST(FileUtils, FindFiles)
     T.File("a.dist");
     T.File("b.dist");
     T.File("c.txt");
+    T.File(".hidden.dist");
     T.File("x.dist\\d.dist");  // a directory whose name matches the mask
     T.File("plain\\e.dist");   // a directory whose name does not
     std::vector<std::string> List{"kept"};
-    EXPECT_EQ(FindFiles(T / "*.dist", List, false), 2);
+    EXPECT_EQ(FindFiles(T / "*.dist", List, false), 3);
     std::sort(List.begin() + 1, List.end());
-    EXPECT_EQ(List, (std::vector<std::string>{"kept", T / "a.dist", T / "b.dist"}));
+    EXPECT_EQ(List, (std::vector<std::string>{"kept", T / ".hidden.dist", T / "a.dist", T / "b.dist"}));
 
     List.clear();
-    EXPECT_EQ(FindFiles(T / "*.dist", List, true), 3);
+    EXPECT_EQ(FindFiles(T / "*.dist", List, true), 4);
     std::sort(List.begin(), List.end());
-    EXPECT_EQ(List, (std::vector<std::string>{T / "a.dist", T / "b.dist", T.Path() + "x.dist\\d.dist"}));
+    EXPECT_EQ(List, (std::vector<std::string>{T / ".hidden.dist", T / "a.dist", T / "b.dist",
+                                              T.Path() + "x.dist\\d.dist"}));
 
     List.clear();
     EXPECT_EQ(FindFiles(T / "none\\*.dist", List, false), 0);
@@ -216,6 +220,7 @@ TEST(FileUtils, FileSizeExistenceAndTempFiles)
         EXPECT_EQ(ExtractFileName(N).substr(0, 3), "dis") << N;
         EXPECT_EQ(ExtractFileExt(N), ".tmp") << N;
     }
+    EXPECT_THROW(CreateTempFileName("dist", T / "none"), EOSError);
     std::string Tmp = GetTempDir();
     EXPECT_TRUE(IsPathDelimiter(Tmp.back()));
 }
@@ -270,4 +275,35 @@ TEST(FileUtils, CopyFileWithTimeout)
 
     EXPECT_FALSE(CopyFileWithTimeout(T / "none", Dst, Err, 30));
     EXPECT_EQ(Err.rfind("Не удалось скопировать файл \"" + (T / "none") + "\"", 0), 0u) << Err;
+}
+
+TEST(FileUtils, CopyFileWithTimeoutGivesUpOnASlowCopy)
+{
+    TFolder T;
+    const int64_t Size = 256ll << 20;
+    std::string Src = T / "big.dist";
+    {
+        TFileStream S(Src, fmCreate);
+        S.SetSize(Size);
+    }
+    std::string Dst = T / "copy\\big.dist";
+    std::string Err = "stale";
+    EXPECT_FALSE(CopyFileWithTimeout(Src, Dst, Err, 0));
+    EXPECT_EQ(Err, "");
+    // Whatever became of the copy, it must settle: gone, or complete; never left half-written.
+    auto SizeNow = [&] {
+        std::error_code E;
+        auto N = std::filesystem::file_size(Dst, E);
+        return E ? int64_t(-1) : static_cast<int64_t>(N);
+    };
+    int64_t Now = -2;
+    for (int I = 0; I < 600; ++I) {
+        Now = SizeNow();
+        if (Now == -1 || Now == Size) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(Now == -1 || Now == Size) << Now;
+    // The process goes on unharmed and can copy again.
+    std::string Small = T.File("small.dist", "abc");
+    EXPECT_TRUE(CopyFileWithTimeout(Small, T / "copy\\small.dist", Err, 30)) << Err;
 }
