@@ -4,24 +4,11 @@
 
 #include "crypto/HexUtil.h"
 #include "crypto/TempFiles.h"
+#include "crypto/TestKeys.h"
 #include "platform/Classes.h"
 #include "utils/UDigSign.h"
 
 namespace {
-
-const char* const TestPrivateKey =
-    "30818402405f3dd22c8955fc65eedd69ddd06e607bcb822aa0c3e1db1666874df55f3aede29f87bf89ef8e50a22ba9b1d91971a85230"
-    "a47e6b4769c628311d32f10464ceed024011f97bae018436dbc2eb05a510a0906932a9897bfe18f7f7de3e9270e72661dab78ce3dba3"
-    "58aaf7e2bc98bca6772fc666a8573d9c1814a27425cd48e083063d";
-const char* const TestPublicKey =
-    "304702405f3dd22c8955fc65eedd69ddd06e607bcb822aa0c3e1db1666874df55f3aede29f87bf89ef8e50a22ba9b1d91971a85230"
-    "a47e6b4769c628311d32f10464ceed0203010001";
-
-void LoadKey(TDigSignKey& K, const char* Hex)
-{
-    TMemoryStream S(HexBytes(Hex));
-    K.LoadFromStream(S);
-}
 
 std::string MessageOf(const std::function<void()>& F)
 {
@@ -47,7 +34,7 @@ std::vector<uint8_t> Signed(TRSASSA& S, const std::vector<uint8_t>& Data)
 TEST(TRSASSA, SignatureBlockOfAKnownKey)
 {
     TRSASSA S;
-    LoadKey(S.PrivateKey(), TestPrivateKey);
+    LoadTestKey(S.PrivateKey(), TestPrivateKeyHex);
     std::vector<uint8_t> File = Signed(S, {'a', 'b', 'c'});
     ASSERT_EQ(File.size(), 67u);
     EXPECT_EQ(std::vector<uint8_t>(File.begin() + 3, File.end()),
@@ -60,7 +47,7 @@ TEST(TRSASSA, VerifyFileCases)
 {
     TScratchDir Dir;
     TRSASSA Signer;
-    LoadKey(Signer.PrivateKey(), TestPrivateKey);
+    LoadTestKey(Signer.PrivateKey(), TestPrivateKeyHex);
     std::vector<uint8_t> Good = Signed(Signer, {'x'});  // 65 bytes: the digest covers one byte
     std::vector<uint8_t> Flipped = Good;
     Flipped[0] ^= 1;
@@ -80,7 +67,7 @@ TEST(TRSASSA, VerifyFileCases)
         {"short file", {1, 2, 3}, false},
     };
     TRSASSA S;
-    LoadKey(S.PublicKey(), TestPublicKey);
+    LoadTestKey(S.PublicKey(), TestPublicKeyHex);
     for (const auto& C : Cases) {
         std::string F = Dir.Write(C.Name, C.Bytes);
         bool Valid = !C.Valid;

@@ -271,3 +271,31 @@ TEST(TRSAEngine, GeneratedKeysSignVerifyAndEncodeAsTheResource)
     G.GenerateKeys();
     EXPECT_NE(G.PublicKey().Modulus.Bytes(), E.PublicKey().Modulus.Bytes());
 }
+
+// Damaged key files end in the parser's messages; a damaged key that still parses only makes
+// verification fail.
+TEST(TRSAEngineKey, DamagedKeysNeverCrash)
+{
+    const std::vector<uint8_t> Key = HexBytes("30470240" + std::string(ModulusLE) + "0203010001");
+    const std::vector<uint8_t> Sig = HexBytes(SignatureOfAbcLE);
+    auto Try = [&](const std::vector<uint8_t>& Bytes, const std::string& What) {
+        TRSAEngine E;
+        TMemoryStream S(Bytes);
+        std::string Load = MessageOf([&] { E.PublicKey().LoadFromStream(S); });
+        if (Load != "no exception") {
+            EXPECT_TRUE(Load == "Invalid RSA Key" || Load == "Invalid Asymmetric Key") << What << ": " << Load;
+            return;
+        }
+        E.LoadSignature(Sig.data(), Sig.size());
+        std::string Verify = MessageOf([&] { E.VerifyString("abc"); });
+        EXPECT_TRUE(Verify == "no exception" || Verify == "Invalid RSA public key") << What << ": " << Verify;
+    };
+    for (size_t I = 0; I < Key.size(); ++I) {
+        for (uint8_t Mask : {0x01, 0x80, 0xFF}) {
+            auto B = Key;
+            B[I] ^= Mask;
+            Try(B, "flip " + std::to_string(I));
+        }
+        Try(std::vector<uint8_t>(Key.begin(), Key.begin() + static_cast<ptrdiff_t>(I)), "cut " + std::to_string(I));
+    }
+}

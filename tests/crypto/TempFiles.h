@@ -23,10 +23,11 @@ public:
     TScratchDir(const TScratchDir&) = delete;
     TScratchDir& operator=(const TScratchDir&) = delete;
 
-    std::string operator/(const std::string& Rel) const { return (FPath / Rel).string(); }
+    // Names use the system's own delimiter, as the code under test forms them.
+    std::string operator/(const std::string& Rel) const { return (FPath / Rel).make_preferred().string(); }
     std::string Write(const std::string& Rel, const std::vector<uint8_t>& Bytes) const
     {
-        std::filesystem::path P = FPath / Rel;
+        std::filesystem::path P = (FPath / Rel).make_preferred();
         std::filesystem::create_directories(P.parent_path());
         WriteFileBytes(P.string(), Bytes);
         return P.string();
