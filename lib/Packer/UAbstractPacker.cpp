@@ -96,15 +96,13 @@ void TAbstractPacker::UnPackFile(const std::string& InFileName, std::string OutF
     UnPackStreamEx(In, Out, 0);
 }
 
-std::vector<uint8_t> TAbstractPacker::ReadPackedData(TStream& InStream, int32_t Size)
+int64_t TAbstractPacker::PackedDataCount(TStream& InStream, int32_t Size)
 {
     Assert(Size >= 0, "negative packed data size");
     int64_t Left = InStream.Size() - InStream.Position();
     int64_t Count = Size == 0 ? Left : Size;
-    if (Count > Left || Count > INT32_MAX) throw EReadError("Stream read error");
-    std::vector<uint8_t> Buf(static_cast<size_t>(Count));
-    InStream.ReadBuffer(Buf.data(), static_cast<int32_t>(Count));
-    return Buf;
+    if (Count > Left) throw EReadError("Stream read error");
+    return Count;
 }
 
 // ---- TAbstractPacker: the interface operations ----

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "platform/Classes.h"
 #include "platform/ComObj.h"
@@ -137,9 +136,9 @@ public:
 
 protected:
     void* GetInterface(REFIID riid) override;
-    // Size bytes (0: the rest) from InStream's position; EReadError, before anything is allocated, when
-    // fewer are left.
-    static std::vector<uint8_t> ReadPackedData(TStream& InStream, int32_t Size);
+    // How many bytes of packed data follow at InStream's position: Size, or the rest when Size is 0.
+    // EReadError when fewer are left, before anything is read.
+    static int64_t PackedDataCount(TStream& InStream, int32_t Size);
 };
 
 // A new packer of class T behind its IPacker interface (error interface id: IID_IPacker).

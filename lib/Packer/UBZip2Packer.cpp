@@ -59,16 +59,21 @@ void TBZip2Packer::PackStream(TStream& InStream, TStream& OutStream, int32_t Siz
 void TBZip2Packer::DoUnPackStream(TStream& InStream, TStream& OutStream, int32_t Size)
 {
     TAbstractPacker::DoUnPackStream(InStream, OutStream, Size);
-    std::vector<uint8_t> Packed = ReadPackedData(InStream, Size);
+    int64_t Left = PackedDataCount(InStream, Size);
 
     TBzDecompress Bz;
     int R = BZ2_bzDecompressInit(&Bz.S, 0, 0);
     if (R != BZ_OK) BzError(R);
-    Bz.S.next_in = reinterpret_cast<char*>(Packed.data());
-    Bz.S.avail_in = static_cast<unsigned>(Packed.size());
-    // Chunks go straight to the output: a small body can stand for a very large file.
-    std::vector<char> Out(ChunkSize);
+    // Chunks on both sides: a small body can stand for a very large file.
+    std::vector<char> In(static_cast<size_t>(std::min<int64_t>(Left, ChunkSize)) + 1), Out(ChunkSize);
     for (;;) {
+        if (Bz.S.avail_in == 0 && Left > 0) {
+            int32_t N = static_cast<int32_t>(std::min<int64_t>(Left, static_cast<int64_t>(In.size())));
+            InStream.ReadBuffer(In.data(), N);
+            Left -= N;
+            Bz.S.next_in = In.data();
+            Bz.S.avail_in = static_cast<unsigned>(N);
+        }
         unsigned InBefore = Bz.S.avail_in;
         Bz.S.next_out = Out.data();
         Bz.S.avail_out = static_cast<unsigned>(Out.size());
@@ -76,7 +81,10 @@ void TBZip2Packer::DoUnPackStream(TStream& InStream, TStream& OutStream, int32_t
         if (R != BZ_OK && R != BZ_STREAM_END) BzError(R);
         int32_t Produced = static_cast<int32_t>(Out.size() - Bz.S.avail_out);
         OutStream.WriteBuffer(Out.data(), Produced);
-        if (R == BZ_STREAM_END) return;
+        if (R == BZ_STREAM_END) {
+            InStream.Seek(Left, soCurrent);
+            return;
+        }
         // The library keeps answering "OK" at the end of a cut body: no input left and nothing new.
         if (Produced == 0 && Bz.S.avail_in == InBefore) BzError(BZ_UNEXPECTED_EOF);
     }

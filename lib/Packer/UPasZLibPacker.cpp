@@ -22,6 +22,5 @@ void TPasZLibPacker::DoUnPackStream(TStream& InStream, TStream& OutStream, int32
     char Signature[4];
     InStream.ReadBuffer(Signature, 4);
     if (std::memcmp(Signature, "ZLIB", 4) != 0) InStream.SetPosition(P);
-    std::vector<uint8_t> Buf = ReadPackedData(InStream, Size);
-    ZDecompressToStream(Buf.data(), Buf.size(), OutStream);
+    ZDecompressStream(InStream, PackedDataCount(InStream, Size), OutStream);
 }

@@ -38,24 +38,33 @@ std::vector<uint8_t> ZCompressBuffer(const void* Data, size_t Len)
     return Out;
 }
 
-void ZDecompressToStream(const void* Data, size_t Len, TStream& OutStream)
+void ZDecompressStream(TStream& InStream, int64_t Count, TStream& OutStream)
 {
-    Assert(Len <= std::numeric_limits<uInt>::max());
     TZStream Z(true);
     if (inflateInit(&Z.S) != Z_OK) ZError();
-    Z.S.next_in = static_cast<Bytef*>(const_cast<void*>(Data));
-    Z.S.avail_in = static_cast<uInt>(Len);
-    // The output goes out in chunks: a small body may unpack to far more than any estimate, and the
-    // caller's stream decides where it goes.
-    std::vector<uint8_t> Chunk(64 * 1024);
+    // Both sides go in chunks: a small body may unpack to far more than any estimate, and the caller's
+    // stream decides where the output goes.
+    std::vector<uint8_t> In(static_cast<size_t>(std::min<int64_t>(Count, 64 * 1024)) + 1), Out(64 * 1024);
+    int64_t Left = Count;
     for (;;) {
-        Z.S.next_out = Chunk.data();
-        Z.S.avail_out = static_cast<uInt>(Chunk.size());
+        if (Z.S.avail_in == 0 && Left > 0) {
+            int32_t N = static_cast<int32_t>(std::min<int64_t>(Left, static_cast<int64_t>(In.size())));
+            InStream.ReadBuffer(In.data(), N);
+            Left -= N;
+            Z.S.next_in = In.data();
+            Z.S.avail_in = static_cast<uInt>(N);
+        }
+        Z.S.next_out = Out.data();
+        Z.S.avail_out = static_cast<uInt>(Out.size());
+        uInt InBefore = Z.S.avail_in;
         int R = inflate(&Z.S, Z_NO_FLUSH);
-        size_t Produced = Chunk.size() - Z.S.avail_out;
-        if (R != Z_OK && R != Z_STREAM_END) ZError();  // data error, or Z_BUF_ERROR: input ended early
-        if (Produced) OutStream.WriteBuffer(Chunk.data(), static_cast<int32_t>(Produced));
-        if (R == Z_STREAM_END) return;
-        if (Produced == 0 && Z.S.avail_in == 0) ZError();
+        size_t Produced = Out.size() - Z.S.avail_out;
+        if (R != Z_OK && R != Z_STREAM_END && R != Z_BUF_ERROR) ZError();
+        if (Produced) OutStream.WriteBuffer(Out.data(), static_cast<int32_t>(Produced));
+        if (R == Z_STREAM_END) {
+            InStream.Seek(Left, soCurrent);
+            return;
+        }
+        if (Produced == 0 && Z.S.avail_in == InBefore) ZError();  // the data end before the mark
     }
 }
