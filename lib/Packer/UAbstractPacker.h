@@ -18,7 +18,7 @@ inline constexpr GUID IID_IPacker = {0xB9785AF2, 0x1680, 0x40CB, {0x82, 0x90, 0x
 inline constexpr GUID IID_IQuilletInit = {0xAF5DD4C6, 0x82AB, 0x4CE6,
                                           {0x94, 0x99, 0x73, 0x75, 0x22, 0x84, 0x8E, 0xC0}};
 
-// Streams are passed by pointer and never owned by the packer. Size is read as each method documents
+// Streams are passed by pointer and never owned by the packer. Size is read as each method describes
 // it (0: up to the end of the stream). Texts are UTF-16; a returned BSTR belongs to the caller.
 struct IPacker : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE PackStream(TStream* InStream, TStream* OutStream, int32_t Size) = 0;

@@ -22,9 +22,11 @@ public:
 
     // Packs InStream from its position to its end and records that count; Size is not used.
     void PackStream(TStream& InStream, TStream& OutStream, int32_t Size) override;
-    // Reads as much as the LZMA data needs; Size is not used. Failures: "input .lzma file is too short",
-    // "Incorrect stream properties", "Can't read stream size", "Error in data stream", and
-    // "Unexpected end of data stream" for a body that ends before its recorded size is produced.
+    // Reads as much as the LZMA data needs and leaves InStream after it; Size is not used. Failures:
+    // "input .lzma file is too short", "Incorrect stream properties" (also for lc + lp above 4, which
+    // the coder library cannot decode), "Can't read stream size", "Error in data stream",
+    // "Stream size too large" for a recorded size of 2 GiB or more, and "Unexpected end of data stream"
+    // for a body that ends before its recorded size is produced.
     void DoUnPackStream(TStream& InStream, TStream& OutStream, int32_t Size) override;
     std::string GetDefaultExt() override { return ".lzma"; }
     std::string GetMethodName() override { return "LZMA"; }

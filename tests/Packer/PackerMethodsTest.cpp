@@ -157,6 +157,7 @@ TEST(PackerMethods, LzmaHeaderFailures)
     } Cases[] = {
         {"properties byte 225", LzmaHeader(225, 1u << 23, 10) + TBytes(8, '\0'), "Incorrect stream properties"},
         {"properties byte 255", LzmaHeader(255, 1u << 23, 10) + TBytes(8, '\0'), "Incorrect stream properties"},
+        {"lc 8 (lc + lp above 4)", LzmaHeader(8, 1u << 23, 10) + TBytes(8, '\0'), "Incorrect stream properties"},
         {"dictionary of 2 GiB", LzmaHeader(0x5D, 0x80000000u, 10) + TBytes(8, '\0'), "Incorrect stream properties"},
         {"ends in the properties", Good.substr(0, 8), "input .lzma file is too short"},
         {"signature only", "LZMA", "input .lzma file is too short"},
