@@ -376,8 +376,13 @@ std::string ExtractRelativePath(const std::string& BaseName, const std::string& 
 {
     std::string BaseDrive = DriveOf(BaseName), DestDrive = DriveOf(DestName);
     if (!SameFileName(BaseDrive, DestDrive)) return DestName;
-    std::vector<std::string> B = SplitComponents(ExtractFilePath(BaseName).substr(BaseDrive.size()));
-    std::vector<std::string> D = SplitComponents(ExtractFilePath(DestName).substr(DestDrive.size()));
+    // Components after the drive; a name that is no more than its drive has none.
+    auto DirParts = [](const std::string& Name, size_t DriveLen) {
+        std::string Dir = ExtractFilePath(Name);
+        return SplitComponents(DriveLen < Dir.size() ? Dir.substr(DriveLen) : std::string());
+    };
+    std::vector<std::string> B = DirParts(BaseName, BaseDrive.size());
+    std::vector<std::string> D = DirParts(DestName, DestDrive.size());
     size_t Common = 0;
     while (Common < B.size() && Common < D.size() && SameFileName(B[Common], D[Common])) ++Common;
     std::string R;
@@ -598,7 +603,9 @@ struct TCopyFileThread::TState {
     {
         std::string Error;
         try {
-            CheckFolderAccess(ExtractFilePath(Destination));
+            // A bare file name is copied into the current directory.
+            std::string Dir = ExtractFilePath(Destination);
+            CheckFolderAccess(Dir.empty() ? std::string(".") : Dir);
             CopyFileImpl(Source, Destination, nullptr, &Cancel);
         } catch (const Exception& E) {
             Error = E.Message();
@@ -637,9 +644,9 @@ TCopyFileThread::~TCopyFileThread()
 void TCopyFileThread::Start()
 {
     Assert(!FStarted, "TCopyFileThread.Start: already started");
-    FStarted = true;
     std::shared_ptr<TState> S = FState;
     FState->Worker = std::thread([S] { S->Execute(); });
+    FStarted = true;
 }
 
 bool TCopyFileThread::Terminated() const

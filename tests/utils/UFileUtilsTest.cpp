@@ -112,6 +112,7 @@ TEST(FileUtils, ExtractRelativePath)
         {"C:\\App\\Bin\\", "C:\\App\\Bin\\sub\\a", "sub\\a"},
         {"C:\\x\\y\\z\\", "C:\\a.dist", "..\\..\\..\\a.dist"},
         {"C:\\App\\Binary\\", "C:\\App\\Bin\\a", "..\\Bin\\a"},
+        {"\\\\srv\\share", "\\\\srv\\share\\f", "f"},
     };
     for (const Case& C : Cases) EXPECT_EQ(ExtractRelativePath(Sys(C.Base), Sys(C.Dest)), Sys(C.Expected)) << C.Dest;
 #ifdef _WIN32
@@ -272,6 +273,12 @@ TEST(FileUtils, CopyFileWithTimeout)
     EXPECT_TRUE(CopyFileWithTimeout(Src, Dst, Err, 30));
     EXPECT_EQ(Err, "");
     EXPECT_EQ(GetFileSize(Dst), 100000u);
+
+    auto Saved = std::filesystem::current_path();
+    std::filesystem::current_path(T.Dir("cwd"));
+    EXPECT_TRUE(CopyFileWithTimeout(Src, "bare.dist", Err, 30)) << Err;
+    EXPECT_EQ(GetFileSize(T / "cwd\\bare.dist"), 100000u);
+    std::filesystem::current_path(Saved);
 
     EXPECT_FALSE(CopyFileWithTimeout(T / "none", Dst, Err, 30));
     EXPECT_EQ(Err.rfind("Не удалось скопировать файл \"" + (T / "none") + "\"", 0), 0u) << Err;
