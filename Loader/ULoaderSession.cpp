@@ -3,13 +3,19 @@
 #include <windows.h>
 
 #include "ULoaderParams.h"
+#include "Quillet/UDist.h"
 #include "platform/SysUtils.h"
 #include "platform/WinHandles.h"
 #include "utils/UConsoleUtils.h"
 #include "utils/UFileUtils.h"
 
-TLoaderSession::TLoaderSession() = default;
+TLoaderSession::TLoaderSession() : DistPacker(std::make_unique<TDistPacker>()) {}
 TLoaderSession::~TLoaderSession() = default;
+
+void TLoaderSession::LoadPublicKey()
+{
+    DistPacker->LoadPublicKey();
+}
 
 void TLoaderSession::Run(TLoaderParams& AParams)
 {

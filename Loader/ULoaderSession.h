@@ -2,9 +2,11 @@
 // distributives, replace the loader when its own distributive differs, and start the program.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+class TDistPacker;
 class TLoaderParams;
 
 class TLoaderSession {
@@ -20,10 +22,10 @@ public:
     void RunProgram(const std::string& ExePath, const std::string& Parameters);
 
 protected:
-    // The steps below are carried out by the distributive reader, the ini file of the section, the
-    // version choice, the integrity check, shared-path copying, single instance and self-update.
-    // Until those are wired in, each does nothing (or finds nothing) so that Run walks its order.
-    virtual void LoadPublicKey() {}
+    void LoadPublicKey();
+    // The steps below are carried out by the ini file of the section, the version choice, the
+    // integrity check, shared-path copying, single instance and self-update. Until those are wired
+    // in, each does nothing (or finds nothing) so that Run walks its order.
     virtual std::string ChooseIniDist() { return {}; }
     virtual void CheckIniFile(const std::string& IniDist) {}
     // Reads the section; false when the loader does not run from the section's directory.
@@ -44,4 +46,6 @@ protected:
     virtual void ShowSplashProgress(int Position, int Max) {}
 
     TLoaderParams* Params = nullptr;
+    // The distributive reader of the whole run, created with the session.
+    std::unique_ptr<TDistPacker> DistPacker;
 };

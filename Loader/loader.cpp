@@ -13,15 +13,9 @@
 #include "utils/UConsoleUtils.h"
 #include "utils/UFileUtils.h"
 #include "utils/UFileVer.h"
+#include "utils/USysUtils.h"
 
 namespace {
-
-std::string ProgramPath()
-{
-    char Buf[MAX_PATH * 2];
-    DWORD N = GetModuleFileNameA(nullptr, Buf, sizeof Buf);
-    return std::string(Buf, N);
-}
 
 // A unit whose start-up or shut-down fails leaves the program no sound state to go on from.
 template <typename Fn>
@@ -30,11 +24,7 @@ void RunUnitStep(const char* Unit, const char* Step, Fn&& F)
     try {
         F();
     } catch (const std::exception& E) {
-        std::string Text = std::string(Unit) + "::" + Step + ": " + E.what();
-        MessageBoxA(nullptr, Text.c_str(), ProgramPath().c_str(), MB_OK | MB_ICONERROR);
-        DWORD Code = 0;
-        GetExitCodeProcess(GetCurrentProcess(), &Code);
-        ExitProcess(Code == STILL_ACTIVE ? 0 : Code);
+        FatalError(std::string(Unit) + "::" + Step + ": " + E.what());
     }
 }
 
