@@ -65,6 +65,7 @@ inline std::string RunMd5sum(const std::string& FileName)
         WIN32_FILE_ATTRIBUTE_DATA A;
         if (GetFileAttributesExA(OutName.c_str(), GetFileExInfoStandard, &A) && A.nFileSizeLow > 32) break;
         if (GetTickCount() - Start > 60000) return "";
+        Sleep(1);  // leave the processor to md5sum
     }
     std::vector<uint8_t> B;
     for (;;) {
@@ -85,14 +86,12 @@ inline std::string RunMd5sum(const std::string& FileName)
     return S.size() >= 32 ? S.substr(0, 32) : "";
 }
 
-// Best seconds md5sum spends hashing FileName (start-up taken off); negative when it cannot run.
-inline double Md5sumSeconds(const std::string& FileName, int Rounds, std::string& Digest)
+// Best seconds md5sum takes to start and end on an empty file; negative when it cannot run here.
+inline double Md5sumStartUpSeconds(int Rounds)
 {
     std::string Empty = GetTempDir() + "bench_md5sum.empty";
     WriteFileBytes(Empty, std::string());
-    if (RunMd5sum(Empty).empty()) return -1;
-    double StartUp = BestSeconds(Rounds, [&] { RunMd5sum(Empty); });
-    double Whole = BestSeconds(Rounds, [&] { Digest = RunMd5sum(FileName); });
+    double StartUp = RunMd5sum(Empty).empty() ? -1 : BestSeconds(Rounds, [&] { RunMd5sum(Empty); });
     std::remove(Empty.c_str());
-    return Whole - StartUp;
+    return StartUp;
 }
