@@ -294,7 +294,8 @@ std::string TDistPacker::CheckFile(bool Replace)
             // Everything is checked in memory before the installed file is touched.
             TMemoryStream Content;
             ReadDist(&Content, CRC, Size, Version, false, false);
-            CheckFolderAccess(ExtractFilePath(NativeName(FFileSpec)));
+            std::string Folder = ExtractFilePath(NativeName(FFileSpec));
+            CheckFolderAccess(Folder.empty() ? "." : Folder);
             SaveStreamReplacing(Content, FFileSpec);
         } catch (const Exception& E) {
             throw Fail(E.Message());

@@ -270,6 +270,20 @@ TEST_F(TDistReader, NamesAndVersionsOfTheObject)
     EXPECT_EQ(S.InstallDirName, GetLastDirName());
 }
 
+// A name without folder is a file in the current directory.
+TEST_F(TDistReader, RestoresAFileNamedWithoutFolder)
+{
+    const std::vector<uint8_t> Content = SampleContent(500);
+    Reader.DistFileSpec = PutDist("rel.exe.1.2.3.4.dist", Signer.Build(Content));
+    const std::filesystem::path Before = std::filesystem::current_path();
+    std::filesystem::current_path(Dir / "bin");
+    Reader.SetFileSpec("rel.exe");
+    std::string O = Outcome([&] { Reader.CheckFile(true); });
+    std::filesystem::current_path(Before);
+    EXPECT_EQ(O, "ok");
+    EXPECT_EQ(ReadFileBytes(Installed("rel.exe")), Content);
+}
+
 TEST_F(TDistReader, ReplacingFailsCleanly)
 {
     // The target is a folder: the content is checked, the replacement fails, nothing is left behind.
