@@ -39,6 +39,9 @@ start)
   # In the background: a server already running for this prefix makes a second one wait forever.
   DISPLAY=$(cat "$prefix/.display") "$WINE_SERVER" -p &
   disown
+  # Start the prefix's background services now, detached from any pipe: started by the first program
+  # of a pipeline they would hold its output open after the program ends.
+  DISPLAY=$(cat "$prefix/.display") "$WINE_LOADER" wineboot </dev/null >/dev/null 2>&1 || true
   ;;
 stop)
   "$WINE_SERVER" -k 2>/dev/null || true
