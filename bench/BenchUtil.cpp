@@ -2,6 +2,10 @@
 
 #include <random>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 std::vector<uint8_t> BenchData(size_t Size, unsigned Seed)
 {
     std::mt19937 G(Seed);
@@ -21,3 +25,19 @@ void ReportRatio(const std::string& What, double Bytes, double OursSeconds, cons
     std::printf("ratio %s / %s: %.2f\n", What.c_str(), BaselineName.c_str(), Ours / Base);
     std::fflush(stdout);
 }
+
+#ifdef _WIN32
+std::string WineUnixName(const std::string& FileName)
+{
+    using TGetUnixName = char*(__cdecl*)(const wchar_t*);
+    auto F = reinterpret_cast<TGetUnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!F) return "";
+    std::wstring W(FileName.begin(), FileName.end());
+    char* P = F(W.c_str());
+    if (!P) return "";
+    std::string S = P;
+    HeapFree(GetProcessHeap(), 0, P);
+    return S;
+}
+#endif

@@ -24,6 +24,11 @@ double BestSeconds(int Rounds, Fn&& F)
     return Best;
 }
 
+#ifdef _WIN32
+// The Linux path of a file under Wine ("" on Windows itself), so that Linux tools can be baselines.
+std::string WineUnixName(const std::string& FileName);
+#endif
+
 // Prints "name: X MB/s" lines and the ratio ours/baseline.
 void ReportRatio(const std::string& What, double Bytes, double OursSeconds, const std::string& BaselineName,
                  double BaselineSeconds);

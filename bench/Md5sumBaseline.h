@@ -16,31 +16,12 @@
 #include <windows.h>
 #endif
 
-namespace Md5sumDetail {
-
-#ifdef _WIN32
-inline std::string UnixName(const std::string& FileName)
-{
-    using TGetUnixName = char*(__cdecl*)(const wchar_t*);
-    auto F = reinterpret_cast<TGetUnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    if (!F) return "";
-    std::wstring W(FileName.begin(), FileName.end());
-    char* P = F(W.c_str());
-    if (!P) return "";
-    std::string S = P;
-    HeapFree(GetProcessHeap(), 0, P);
-    return S;
-}
-#endif
-
-} // namespace Md5sumDetail
 
 // md5sum's hex digest of FileName, or "" when md5sum cannot be started here (plain Windows).
 inline std::string RunMd5sum(const std::string& FileName)
 {
 #ifdef _WIN32
-    std::string Unix = Md5sumDetail::UnixName(FileName);
+    std::string Unix = WineUnixName(FileName);
     if (Unix.empty()) return "";
     std::string OutName = GetTempDir() + "bench_md5sum.out";
     SECURITY_ATTRIBUTES Sa = {sizeof Sa, nullptr, TRUE};

@@ -19,32 +19,13 @@
 extern char** environ;
 #endif
 
-namespace ToolDetail {
-
-#ifdef _WIN32
-inline std::string UnixName(const std::string& FileName)
-{
-    using TGetUnixName = char*(__cdecl*)(const wchar_t*);
-    auto F = reinterpret_cast<TGetUnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    if (!F) return "";
-    std::wstring W(FileName.begin(), FileName.end());
-    char* P = F(W.c_str());
-    if (!P) return "";
-    std::string S = P;
-    HeapFree(GetProcessHeap(), 0, P);
-    return S;
-}
-#endif
-
-} // namespace ToolDetail
 
 // Seconds of one run, or a negative value when the tool cannot be started here or fails.
 inline double RunTool(const std::string& Tool, const std::vector<std::string>& Args, const std::string& InFile,
                       const std::string& OutFile, int64_t ExpectedSize)
 {
 #ifdef _WIN32
-    std::string Unix = ToolDetail::UnixName(InFile);
+    std::string Unix = WineUnixName(InFile);
     if (Unix.empty()) return -1;
     SECURITY_ATTRIBUTES Sa = {sizeof Sa, nullptr, TRUE};
     HANDLE Out = CreateFileA(OutFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, &Sa,

@@ -4,20 +4,9 @@
 
 #include "log/USimpleFileLog.h"
 #include "platform/SysUtils.h"
+#include "support/ExceptionText.h"
 #include "support/TestSupport.h"
 #include "utils/UConsoleUtils.h"
-
-namespace {
-std::string ErrorText(auto&& Fn)
-{
-    try {
-        Fn();
-    } catch (const Exception& E) {
-        return E.Message();
-    }
-    return "(no exception)";
-}
-} // namespace
 
 TEST(SimpleFileLog, EmptyStringCreatesNoFile)
 {
@@ -75,7 +64,7 @@ TEST(SimpleFileLog, UnwritableFileNamesTheFile)
 {
     TTempDir D;
     std::string Dir = D.MakeDir("sub");
-    std::string M = ErrorText([&] { LogStrToFile("x", Dir); });
+    std::string M = ExceptionText([&] { LogStrToFile("x", Dir); });
     EXPECT_EQ(M.rfind("LogStrToFileEx: Cannot create file " + Dir + ", error: ", 0), 0u) << M;
 }
 

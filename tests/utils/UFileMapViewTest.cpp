@@ -5,6 +5,7 @@
 
 #include "platform/Classes.h"
 #include "platform/SysUtils.h"
+#include "support/ExceptionText.h"
 #include "utils/UCRC32Calc.h"
 #include "utils/UFileMapView.h"
 
@@ -16,15 +17,6 @@ struct TScratchFile {
     ~TScratchFile() { std::remove(Name.c_str()); }
 };
 
-std::string MessageOf(auto&& Fn)
-{
-    try {
-        Fn();
-    } catch (const Exception& E) {
-        return E.Message();
-    }
-    return "(no exception)";
-}
 } // namespace
 
 TEST(FileMapView, RangeChecks)
@@ -33,10 +25,10 @@ TEST(FileMapView, RangeChecks)
     TFileMapView V(F.Name);
     ASSERT_EQ(V.Size(), 10);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(V.Access(6, 4)), 4), "6789");
-    EXPECT_EQ(MessageOf([&] { V.Access(7, 4); }),
+    EXPECT_EQ(ExceptionText([&] { V.Access(7, 4); }),
               "TFileMapView.Accessofs + sz (ofs: 7; sz: 4; ofs + sz: 11) выходит за пределы файла "
               "'mapview-range.bin' (FileSize: 10)");
-    EXPECT_EQ(MessageOf([&] { V.Access(-1, 0); }), "TFileMapView.Accessofs (-1) выходит за пределы файла");
+    EXPECT_EQ(ExceptionText([&] { V.Access(-1, 0); }), "TFileMapView.Accessofs (-1) выходит за пределы файла");
 }
 
 TEST(FileMapView, EmptyFile)
@@ -45,7 +37,7 @@ TEST(FileMapView, EmptyFile)
     TFileMapView V(F.Name);
     EXPECT_EQ(V.Size(), 0);
     EXPECT_EQ(V.Access(0, 0), nullptr);
-    EXPECT_EQ(MessageOf([&] { V.Access(0, 1); }),
+    EXPECT_EQ(ExceptionText([&] { V.Access(0, 1); }),
               "TFileMapView.Accessofs + sz (ofs: 0; sz: 1; ofs + sz: 1) выходит за пределы файла "
               "'mapview-empty.bin' (FileSize: 0)");
     EXPECT_EQ(CRC32OfFile(F.Name), 0u);
@@ -53,7 +45,7 @@ TEST(FileMapView, EmptyFile)
 
 TEST(FileMapView, MissingFile)
 {
-    std::string M = MessageOf([] { TFileMapView V("no-such-file.bin"); });
+    std::string M = ExceptionText([] { TFileMapView V("no-such-file.bin"); });
     EXPECT_EQ(M.rfind("TFileMapView.Create: Не удалось открыть файл \"no-such-file.bin\": ", 0), 0u) << M;
     EXPECT_GT(M.size(), std::string("TFileMapView.Create: Не удалось открыть файл \"no-such-file.bin\": ").size());
 }
