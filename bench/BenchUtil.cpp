@@ -6,9 +6,9 @@
 #include <windows.h>
 #endif
 
-std::vector<uint8_t> BenchData(size_t Size, unsigned Seed)
+std::vector<uint8_t> BenchData(size_t Size, unsigned Variant)
 {
-    std::mt19937 G(Seed);
+    std::mt19937 G(Variant);
     std::vector<uint8_t> D(Size);
     static const char Words[] = "loader distributive version section packer signature ";
     for (size_t I = 0; I < Size; ++I)

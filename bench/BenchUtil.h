@@ -8,7 +8,7 @@
 #include <vector>
 
 // Deterministic test data: a mix of text-like and random bytes.
-std::vector<uint8_t> BenchData(size_t Size, unsigned Seed = 1);
+std::vector<uint8_t> BenchData(size_t Size, unsigned Variant = 1);
 
 // Best of Rounds runs of Fn, in seconds.
 template <typename Fn>

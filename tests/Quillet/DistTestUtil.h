@@ -39,10 +39,10 @@ inline std::string Display(const std::string& FileName)
 }
 
 // Content with text-like and random-looking stretches, so that every method has work to do.
-inline std::vector<uint8_t> SampleContent(size_t Size, unsigned Seed = 7)
+inline std::vector<uint8_t> SampleContent(size_t Size, unsigned Variant = 7)
 {
     std::vector<uint8_t> D(Size);
-    uint32_t X = Seed;
+    uint32_t X = Variant;
     for (size_t I = 0; I < Size; ++I) {
         X = X * 1103515245 + 12345;
         D[I] = (I / 64) % 2 ? static_cast<uint8_t>(X >> 16) : static_cast<uint8_t>("signed body "[I % 12]);

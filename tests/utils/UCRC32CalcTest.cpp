@@ -9,9 +9,9 @@
 #include "utils/UCRC32Calc.h"
 
 namespace {
-std::string RandomBytes(size_t N, unsigned Seed)
+std::string RandomBytes(size_t N, unsigned Variant)
 {
-    std::mt19937 G(Seed);
+    std::mt19937 G(Variant);
     std::string S(N, '\0');
     for (char& C : S) C = static_cast<char>(G());
     return S;
