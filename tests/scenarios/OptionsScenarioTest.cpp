@@ -2,10 +2,7 @@
 // option errors.
 #include <gtest/gtest.h>
 
-#include <future>
-
-#include "support/TestSupport.h"
-#include "support/UiProbe.h"
+#include "LoaderRun.h"
 
 namespace {
 
@@ -42,41 +39,11 @@ const char* const UsageText =
     "\r\n"
     "      orb.exe -debuglevel 9 --auto-run";
 
-// A fresh copy of loader.exe in a section directory with nothing else.
-struct TBareLoader {
-    TTempDir Root;
-    std::string Dir = Root.MakeDir("orb5");
-    std::string Exe = Dir + "loader.exe";
-    TBareLoader() { EXPECT_TRUE(CopyFileA((TestBinDir() + "loader.exe").c_str(), Exe.c_str(), FALSE)); }
-    std::string Log() const { return ReadFileText(Dir + "loader.log"); }
-};
-
-struct TBox {
-    bool Seen = false;
-    std::string Text;
-    TRunResult Result;
-};
-
-// Runs the loader until it shows a box captioned Caption, takes the box's text and closes it.
-TBox RunToBox(const TBareLoader& L, const std::string& Args, const std::string& Caption)
-{
-    TBox B;
-    auto Run = std::async(std::launch::async, [&] { return RunAndWait(Quoted(L.Exe) + " " + Args, L.Dir, 30000); });
-    if (HWND Box = WaitForTopWindow(Caption, "#32770", 20000)) {
-        B.Seen = true;
-        for (const TControlText& C : GetControlTexts(Box))
-            if (C.ClassName == "Static" && !C.Text.empty()) B.Text = C.Text;
-        PressButton(Box, "OK");
-    }
-    B.Result = Run.get();
-    return B;
-}
-
 }  // namespace
 
 TEST(LoaderOptions, HelpShowsTheUsageTextAndNothingElse)
 {
-    TBareLoader L;
+    TLoaderTree L;
     TBox B = RunToBox(L, "--help", "Loader.exe");
     ASSERT_TRUE(B.Seen);
     EXPECT_EQ(B.Text, UsageText);
@@ -89,7 +56,7 @@ TEST(LoaderOptions, VersionEndsSilently)
 {
     for (const char* Args : {"--ver", "--version", "vel5 --VERSION --no-update"}) {
         SCOPED_TRACE(Args);
-        TBareLoader L;
+        TLoaderTree L;
         // A box or dialog would keep the process alive until the time-out.
         TRunResult R = RunAndWait(Quoted(L.Exe) + " " + Args, L.Dir, 15000);
         EXPECT_TRUE(R.Finished);
@@ -107,7 +74,7 @@ TEST(LoaderOptions, OptionErrorsEndInTheErrorPath)
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.Args);
-        TBareLoader L;
+        TLoaderTree L;
         TBox B = RunToBox(L, C.Args, L.Exe);
         ASSERT_TRUE(B.Seen);
         EXPECT_EQ(B.Text, C.Message);
